@@ -1,0 +1,38 @@
+// Lists processes on the Windows NT family through the process-status library.
+#ifndef VEXORIN_PSAPI_ENUMERATOR_H
+#define VEXORIN_PSAPI_ENUMERATOR_H
+
+#include <windows.h>
+
+#include "process_enumerator.h"
+
+// PSAPI.DLL and VDMDBG.DLL are loaded by name at run time: the 95 family has
+// neither, and a static import would stop the tool loading there.
+typedef BOOL(WINAPI* EnumProcessesFunction)(DWORD* processIds, DWORD size, DWORD* bytesReturned);
+typedef BOOL(WINAPI* EnumProcessModulesFunction)(HANDLE process, HMODULE* modules, DWORD size, DWORD* bytesNeeded);
+typedef DWORD(WINAPI* GetModuleFileNameExAFunction)(HANDLE process, HMODULE module, char* path, DWORD size);
+typedef DWORD(WINAPI* GetModuleBaseNameAFunction)(HANDLE process, HMODULE module, char* name, DWORD size);
+
+class PsapiProcessEnumerator : public ProcessEnumerator {
+public:
+    PsapiProcessEnumerator();
+    // Shows the visitor the full path of each process's first module (its
+    // executable). Processes that cannot be opened or named are skipped. Both
+    // libraries are released before it returns, whatever the outcome; returns 0
+    // when not ok or when the process list cannot be read.
+    virtual int EnumerateProcesses(ProcessVisitor visitor, uintptr_t context);
+
+private:
+    void ReleaseLibraries();
+
+    HMODULE psapi;
+    HMODULE vdmdbg;
+    EnumProcessesFunction enumProcesses;
+    GetModuleFileNameExAFunction getModuleFileNameEx;
+    EnumProcessModulesFunction enumProcessModules;
+    // Never called; required so that a system without VDMDBG.DLL is not listed.
+    FARPROC vdmEnumTaskWowEx;
+    GetModuleBaseNameAFunction getModuleBaseName;
+};
+
+#endif
