@@ -39,8 +39,7 @@ wine_need_root() {
 wine_begin() {
     WINE_SERVER_PRELOAD=
     wine_enable_32bit || return 1
-    wineserver -k >/dev/null 2>&1 || true
-    wineserver -w >/dev/null 2>&1 || true
+    wine_end
     if [ ! -f "$WINEPREFIX/.vexorin-ready" ]; then
         # A prefix whose creation was cut short is never repaired by Wine:
         # always start from an empty folder and mark success at the end.
@@ -58,7 +57,19 @@ wine_begin() {
     wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 
+# Every process of this prefix, found by its environment: under qemu, a
+# process whose server went away does not always end by itself.
+wine_prefix_processes() {
+    local pid
+    for pid in $(grep -lzx "WINEPREFIX=$WINEPREFIX" /proc/[0-9]*/environ 2>/dev/null | cut -d/ -f3); do
+        tr '\0' ' ' 2>/dev/null <"/proc/$pid/cmdline" | grep -q '/usr/lib/wine/' && echo "$pid"
+    done
+}
+
 wine_end() {
     wineserver -k >/dev/null 2>&1 || true
     wineserver -w >/dev/null 2>&1 || true
+    local pids
+    pids=$(wine_prefix_processes)
+    [ -z "$pids" ] || kill -9 $pids 2>/dev/null || true
 }

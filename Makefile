@@ -1,0 +1,25 @@
+# Vexorin: `make` builds everything, `make run` scans this machine under Wine,
+# `make test` runs every test, `make demo` shows an infected verdict.
+# Each installs what is missing first (see tools/install_deps.sh).
+
+.PHONY: all deps build run test demo clean
+
+all: build
+
+deps:
+	@bash tools/install_deps.sh
+
+build: deps
+	@bash tools/build.sh
+
+run: build
+	@bash tools/run.sh
+
+test: build
+	@bash tools/test.sh
+
+demo: build
+	@bash tools/demo.sh
+
+clean:
+	rm -rf build

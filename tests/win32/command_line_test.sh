@@ -1,0 +1,122 @@
+#!/usr/bin/env bash
+# Runs Vexorin.exe under Wine against stand-in database servers and compares its
+# whole standard output and its exit status with what each case expects.
+# Needs the Wine session of tools/wine_env.sh (started by tools/test.sh).
+#   command_line_test.sh <win32 build directory>
+set -u
+build=$1
+tool=$build/Vexorin.exe
+fixtures=$build/tests/win32
+work=$(mktemp -d)
+server_pids=()
+failures=0
+
+cleanup() {
+    stop_servers
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+stop_servers() {
+    local pid
+    for pid in "${server_pids[@]}"; do
+        kill "$pid" 2>/dev/null
+        wait "$pid" 2>/dev/null
+    done
+    server_pids=()
+}
+
+# start_server <folder> <layout>: runs the stand-in as <folder>\Binn\sqlservr.exe
+# and sets server_address to where its signature starts.
+start_server() {
+    local dir=$work/$1/Binn
+    mkdir -p "$dir"
+    cp "$fixtures/stand_in_server.exe" "$dir/sqlservr.exe"
+    wine "$dir/sqlservr.exe" "$2" "$tool" 300 </dev/null >"$work/$1.ready" 2>/dev/null &
+    server_pids+=($!)
+    local i
+    for i in $(seq 300); do
+        if grep -q '^ready' "$work/$1.ready"; then
+            server_address=$(tr -d '\r' <"$work/$1.ready" | awk '{print $3}')
+            return 0
+        fi
+        sleep 0.1
+    done
+    echo "stand-in server $1 ($2) never became ready: $(cat "$work/$1.ready")"
+    exit 1
+}
+
+# The dots a scan prints before it reaches address: one per 64 MiB started.
+dots_until() {
+    printf '%*s' $(($1 / 67108864 + 1)) '' | tr ' ' .
+}
+all_dots=$(printf '%16s' '' | tr ' ' .)
+
+# check <case> <status> <expected output, printf %b escapes> <command...>
+check() {
+    local name=$1 status=$2 expected=$3
+    shift 3
+    "$@" >"$work/out" 2>/dev/null
+    local actual_status=$?
+    tr -d '\r' <"$work/out" >"$work/actual"
+    printf '%b' "$expected" >"$work/expected"
+    if [ "$actual_status" = "$status" ] && cmp -s "$work/expected" "$work/actual"; then
+        echo "ok     $name"
+    else
+        echo "FAILED $name: status $actual_status, expected $status"
+        diff "$work/expected" "$work/actual" | sed 's/^/    /'
+        failures=$((failures + 1))
+    fi
+}
+
+name=$(wine "$fixtures/computer_name.exe" | tr -d '\r')
+banner='Vexorin v1.0 - W32/Slammer detection tool \nCopyright (C) 2003 Kestrelwyn Software\n'
+clean="\n$name was found to be clean\n"
+infected="\n$name  is infected with W32/Slammer.A\n\nFor more information on the removal of W32/Slammer.A visit\nhttps://www.kb.cert.org/vuls/id/484891\n"
+incomplete="\n$name could not be fully checked\n"
+
+check "no database server: clean" 0 "$banner$clean" wine "$tool"
+check "arguments change nothing" 0 "$banner$clean" wine "$tool" /? --scan x
+
+start_server clean clean
+check "one clean server: a whole walk, then clean" 0 "$banner$all_dots$clean" wine "$tool"
+stop_servers
+
+for layout in inside straddle truncated; do
+    start_server infected $layout
+    check "signature $layout: infected" 1 "$banner$(dots_until "$server_address")$infected" wine "$tool"
+    stop_servers
+done
+
+start_server gap gap
+check "halves split by an uncommitted page: clean" 0 "$banner$all_dots$clean" wine "$tool"
+stop_servers
+
+start_server first clean
+start_server second inside
+check "clean server then infected one" 1 "$banner$all_dots$(dots_until "$server_address")$infected" wine "$tool"
+stop_servers
+
+mkdir -p "$work/self/Binn"
+cp "$tool" "$work/self/Binn/sqlservr.exe"
+check "the tool named sqlservr.exe skips itself" 0 "$banner$clean" wine "$work/self/Binn/sqlservr.exe"
+
+start_server unlisted inside
+check "VDMDBG.DLL missing: cannot list, incomplete" 3 "${banner}cannot list processes\n$incomplete" \
+    env WINEDLLOVERRIDES="$WINEDLLOVERRIDES;vdmdbg=d" wine "$tool"
+stop_servers
+
+# 1812: an image with no resources at all.
+check "no signature resource" 2 "${banner}cannot read resource GetLastError=1812\n" \
+    wine "$fixtures/vexorin_without_signature.exe"
+check "empty signature resource" 2 "${banner}signature resource is empty\n" \
+    wine "$fixtures/vexorin_empty_signature.exe"
+
+# Seen as Windows 98, the tool lists processes with the Toolhelp snapshot and
+# never loads VDMDBG.DLL, so its absence does not matter there.
+cp "$tool" "$work/vexorin98.exe"
+wine reg add 'HKCU\Software\Wine\AppDefaults\vexorin98.exe' /v Version /d win98 /f >/dev/null 2>&1
+check "Windows 98: the snapshot path ends with a verdict" 0 "$banner$clean" \
+    env WINEDLLOVERRIDES="$WINEDLLOVERRIDES;vdmdbg=d" wine "$work/vexorin98.exe"
+
+[ "$failures" = 0 ] || { echo "$failures case(s) failed"; exit 1; }

@@ -1,0 +1,124 @@
+// The two enumerators against real processes under Wine: each reports this
+// program and a child it started, by ID, exactly once.
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "child_process.h"
+#include "process_enumerator.h"
+#include "psapi_enumerator.h"
+#include "toolhelp_enumerator.h"
+
+namespace {
+
+struct Visit {
+    std::string path;
+    uint32_t id;
+};
+
+void Record(const char* imagePath, uint32_t processId, uintptr_t context)
+{
+    reinterpret_cast<std::vector<Visit>*>(context)->push_back(Visit{imagePath, processId});
+}
+
+std::vector<Visit> VisitsOf(const std::vector<Visit>& visits, uint32_t id)
+{
+    std::vector<Visit> found;
+    for (const Visit& visit : visits)
+        if (visit.id == id)
+            found.push_back(visit);
+    return found;
+}
+
+std::string BaseName(const std::string& path)
+{
+    return path.substr(path.rfind('\\') == std::string::npos ? 0 : path.rfind('\\') + 1);
+}
+
+std::string Lower(std::string text)
+{
+    for (char& c : text)
+        c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+std::string OwnPath()
+{
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(NULL, path, sizeof path);
+    return std::string(path, length);
+}
+
+template <typename Enumerator>
+class EnumeratorTest : public ::testing::Test {};
+
+using Enumerators = ::testing::Types<PsapiProcessEnumerator, ToolhelpProcessEnumerator>;
+TYPED_TEST_SUITE(EnumeratorTest, Enumerators);
+
+TYPED_TEST(EnumeratorTest, ReportsItselfAndAChildExactlyOnce)
+{
+    StandInServer child;
+    ASSERT_TRUE(StartStandInServer("clean", "-", &child));
+
+    TypeParam enumerator;
+    ASSERT_EQ(1, enumerator.ok);
+    std::vector<Visit> visits;
+    int result = enumerator.EnumerateProcesses(Record, reinterpret_cast<uintptr_t>(&visits));
+    StopStandInServer(&child);
+
+    EXPECT_EQ(1, result);
+    std::vector<Visit> self = VisitsOf(visits, GetCurrentProcessId());
+    std::vector<Visit> other = VisitsOf(visits, child.id);
+    ASSERT_EQ(1u, self.size());
+    ASSERT_EQ(1u, other.size());
+    // The snapshot may hold the base name only (it does under Wine), the
+    // process-status library the full path.
+    EXPECT_EQ(Lower(BaseName(OwnPath())), Lower(BaseName(self[0].path)));
+    EXPECT_EQ("stand_in_server.exe", Lower(BaseName(other[0].path)));
+}
+
+TEST(PsapiProcessEnumerator, NamesProcessesByTheirFullPath)
+{
+    PsapiProcessEnumerator enumerator;
+    std::vector<Visit> visits;
+    ASSERT_EQ(1, enumerator.EnumerateProcesses(Record, reinterpret_cast<uintptr_t>(&visits)));
+    std::vector<Visit> self = VisitsOf(visits, GetCurrentProcessId());
+    ASSERT_EQ(1u, self.size());
+    EXPECT_EQ(Lower(OwnPath()), Lower(self[0].path));
+}
+
+// The run script sets the family this program is meant to see.
+TEST(IsWindowsNT, TellsTheFamilyThisProgramSees)
+{
+    const char* expected = getenv("VEXORIN_EXPECT_FAMILY");
+    ASSERT_TRUE(expected != NULL) << "run through run_enumerator_tests.sh";
+    EXPECT_EQ(strcmp(expected, "nt") == 0 ? 1 : 0, IsWindowsNT());
+}
+
+TEST(EnumerateAllProcesses, RunsTheEnumeratorOfTheFamilyItIsGiven)
+{
+    for (int isNT = 0; isNT <= 1; ++isNT) {
+        SCOPED_TRACE(isNT ? "NT family" : "95 family");
+        std::vector<Visit> visits;
+        EXPECT_EQ(1, EnumerateAllProcesses(isNT, Record, reinterpret_cast<uintptr_t>(&visits)));
+        EXPECT_EQ(1u, VisitsOf(visits, GetCurrentProcessId()).size());
+    }
+}
+
+// Run only with PSAPI.DLL made unavailable.
+TEST(MissingLibrary, ProcessStatusEnumeratorReturnsZeroWithoutVisiting)
+{
+    ASSERT_TRUE(LoadLibraryA("PSAPI.DLL") == NULL) << "PSAPI.DLL must be unavailable for this test";
+    PsapiProcessEnumerator enumerator;
+    EXPECT_EQ(0, enumerator.ok);
+    std::vector<Visit> visits;
+    EXPECT_EQ(0, enumerator.EnumerateProcesses(Record, reinterpret_cast<uintptr_t>(&visits)));
+    EXPECT_EQ(0, EnumerateAllProcesses(1, Record, reinterpret_cast<uintptr_t>(&visits)));
+    EXPECT_TRUE(visits.empty());
+}
+
+}  // namespace

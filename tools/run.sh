@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Runs Vexorin.exe on this machine under Wine and ends with its exit status.
+set -uo pipefail
+source "$(dirname "$0")/wine_env.sh"
+trap wine_end EXIT
+wine_begin || exit 1
+wine "$VEXORIN_ROOT/build/win32/Vexorin.exe"
