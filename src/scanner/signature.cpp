@@ -14,8 +14,10 @@ int LoadSignature()
         return 0;
     }
     const unsigned char* stored = static_cast<const unsigned char*>(LockResource(LoadResource(NULL, resource)));
-    if (stored == NULL)
+    if (stored == NULL) {
+        printf("cannot read resource GetLastError=%ld\n", static_cast<long>(GetLastError()));
         return 0;
+    }
     const DWORD count = SizeofResource(NULL, resource);
     // An empty pattern would match any memory at all.
     if (count == 0) {
