@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake g++ make googletest g++-mingw-w64-i686-posix binutils-mingw-w64-i686
-          wine wine32:i386 wine64 wine32-preloader:i386 clang)
+          wine wine32:i386 wine64 wine32-preloader:i386)
 
 # Kernels without IA-32 emulation cannot run Wine's 32-bit loader; qemu's user
 # mode runs it instead (tools/wine_env.sh registers it).
