@@ -22,7 +22,8 @@ public:
     // when not ok or when the process list cannot be read.
     virtual int EnumerateProcesses(ProcessVisitor visitor, uintptr_t context);
 
-private:
+protected:
+    // Protected so that tests can stand in for the library's entry points.
     void ReleaseLibraries();
 
     HMODULE psapi;

@@ -5,6 +5,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -119,6 +120,95 @@ TEST(MissingLibrary, ProcessStatusEnumeratorReturnsZeroWithoutVisiting)
     EXPECT_EQ(0, enumerator.EnumerateProcesses(Record, reinterpret_cast<uintptr_t>(&visits)));
     EXPECT_EQ(0, EnumerateAllProcesses(1, Record, reinterpret_cast<uintptr_t>(&visits)));
     EXPECT_TRUE(visits.empty());
+}
+
+}  // namespace
+
+namespace {
+
+// The process-status enumerator with some of its library entry points replaced,
+// to reach what Wine never does: very long process lists, paths cut short
+// without a terminator, and a failing process list.
+class FakedPsapiEnumerator : public PsapiProcessEnumerator {
+public:
+    static std::vector<DWORD> ids;
+    static int listFails;
+
+    FakedPsapiEnumerator() { enumProcesses = FakeEnumProcesses; }
+    void CutPathsShort() { getModuleFileNameEx = FillWholeBuffer; }
+    HMODULE Psapi() const { return psapi; }
+
+private:
+    static BOOL WINAPI FakeEnumProcesses(DWORD* out, DWORD size, DWORD* bytes)
+    {
+        if (listFails)
+            return FALSE;
+        DWORD count = std::min<DWORD>(size / sizeof(DWORD), ids.size());
+        std::copy(ids.begin(), ids.begin() + count, out);
+        *bytes = count * sizeof(DWORD);
+        return TRUE;
+    }
+
+    // What older Windows does with a path longer than the buffer: fills all of
+    // it and writes no terminator.
+    static DWORD WINAPI FillWholeBuffer(HANDLE, HMODULE, char* path, DWORD size)
+    {
+        memset(path, 'x', size);
+        path[0] = 'C';
+        path[1] = ':';
+        path[2] = '\\';
+        return size;
+    }
+};
+
+std::vector<DWORD> FakedPsapiEnumerator::ids;
+int FakedPsapiEnumerator::listFails;
+
+// IDs that no process has (Windows process IDs are multiples of 4).
+std::vector<DWORD> UnusedIds(size_t count)
+{
+    std::vector<DWORD> unused;
+    for (DWORD id = 0x7fff0001; unused.size() < count; id += 4)
+        unused.push_back(id);
+    return unused;
+}
+
+TEST(PsapiProcessEnumerator, VisitsProcessesFarBeyondTheFirst1024Ids)
+{
+    FakedPsapiEnumerator::listFails = 0;
+    FakedPsapiEnumerator::ids = UnusedIds(5000);
+    FakedPsapiEnumerator::ids[4321] = GetCurrentProcessId();
+    FakedPsapiEnumerator enumerator;
+    ASSERT_EQ(1, enumerator.ok);
+    std::vector<Visit> visits;
+    EXPECT_EQ(1, enumerator.EnumerateProcesses(Record, reinterpret_cast<uintptr_t>(&visits)));
+    ASSERT_EQ(1u, visits.size());
+    EXPECT_EQ(GetCurrentProcessId(), visits[0].id);
+}
+
+TEST(PsapiProcessEnumerator, APathCutShortIsStillTerminated)
+{
+    FakedPsapiEnumerator::listFails = 0;
+    FakedPsapiEnumerator::ids = std::vector<DWORD>(1, GetCurrentProcessId());
+    FakedPsapiEnumerator enumerator;
+    enumerator.CutPathsShort();
+    std::vector<Visit> visits;
+    EXPECT_EQ(1, enumerator.EnumerateProcesses(Record, reinterpret_cast<uintptr_t>(&visits)));
+    ASSERT_EQ(1u, visits.size());
+    EXPECT_EQ(size_t(MAX_PATH), visits[0].path.size());
+}
+
+TEST(PsapiProcessEnumerator, ReleasesItsLibrariesWhenTheListCannotBeRead)
+{
+    ASSERT_TRUE(GetModuleHandleA("VDMDBG.DLL") == NULL) << "nothing else in this program loads it";
+    FakedPsapiEnumerator::listFails = 1;
+    FakedPsapiEnumerator enumerator;
+    ASSERT_TRUE(GetModuleHandleA("VDMDBG.DLL") != NULL);
+    std::vector<Visit> visits;
+    EXPECT_EQ(0, enumerator.EnumerateProcesses(Record, reinterpret_cast<uintptr_t>(&visits)));
+    EXPECT_TRUE(visits.empty());
+    EXPECT_TRUE(GetModuleHandleA("VDMDBG.DLL") == NULL);
+    EXPECT_TRUE(enumerator.Psapi() == NULL);
 }
 
 }  // namespace
