@@ -11,7 +11,7 @@ ctest --test-dir build/native --output-on-failure || native_failed=1
 echo "== Windows tests under Wine"
 trap wine_end EXIT
 wine_begin || exit 1
-ctest --test-dir build/win32 --output-on-failure || windows_failed=1
+ctest --test-dir build/win32 --output-on-failure --repeat after-timeout:2 || windows_failed=1
 
 if [ -n "${native_failed:-}${windows_failed:-}" ]; then
     echo "Some tests failed."

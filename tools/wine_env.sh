@@ -20,6 +20,7 @@ wine_enable_32bit() {
         /usr/lib/wine/wine --version >/dev/null 2>&1 && return 0
         wine_need_root || return 1
         [ -e $binfmt/register ] || mount -t binfmt_misc binfmt_misc $binfmt
+        echo "This kernel cannot run 32-bit programs: Wine runs under qemu-i386."
         [ -e $binfmt/qemu-i386 ] || printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' > $binfmt/register
     fi
     WINE_SERVER_PRELOAD="$VEXORIN_ROOT/build/qemu_wineserver_shim.so"
@@ -41,20 +42,37 @@ wine_begin() {
     wine_enable_32bit || return 1
     wine_end
     if [ ! -f "$WINEPREFIX/.vexorin-ready" ]; then
-        # A prefix whose creation was cut short is never repaired by Wine:
-        # always start from an empty folder and mark success at the end.
-        echo "Creating the Wine prefix in $WINEPREFIX (about a minute, once)"
-        rm -rf "$WINEPREFIX"
-        mkdir -p "$WINEPREFIX"
-        wine wineboot --init </dev/null >/dev/null 2>&1 || true
-        wineserver -w
-        [ -f "$WINEPREFIX/system.reg" ] || { echo "Wine prefix creation failed" >&2; return 1; }
-        touch "$WINEPREFIX/.vexorin-ready"
+        wine_create_prefix || return 1
     fi
     # The server and Wine's own services inherit the standard handles of the
     # first program; start them here so they never hold a test's pipes open.
     LD_PRELOAD="${WINE_SERVER_PRELOAD:-}" wineserver -p 600 </dev/null >/dev/null 2>&1
-    wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+    timeout 180 wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+# A prefix whose creation was cut short is never repaired by Wine: always start
+# from an empty folder and mark success at the end. Under qemu a Wine process
+# now and then hangs for good, so each attempt is bounded and retried.
+wine_create_prefix() {
+    local attempt
+    for attempt in 1 2 3; do
+        echo "Creating the Wine prefix in $WINEPREFIX (about a minute, once)"
+        rm -rf "$WINEPREFIX"
+        mkdir -p "$WINEPREFIX"
+        if timeout 400 wine wineboot --init </dev/null >/dev/null 2>&1 &&
+            timeout 200 wineserver -w && [ -f "$WINEPREFIX/system.reg" ]; then
+            touch "$WINEPREFIX/.vexorin-ready"
+            return 0
+        fi
+        echo "Wine prefix creation did not finish (attempt $attempt); Wine processes left:"
+        local pid
+        for pid in $(wine_prefix_processes); do
+            ps -o pid=,etime=,args= -p "$pid" | sed 's/^/    /'
+        done
+        wine_end
+    done
+    echo "Wine prefix creation failed; $(uname -sr), wine: $(wine --version 2>&1)" >&2
+    return 1
 }
 
 # Every process of this prefix, found by its environment: under qemu, a
@@ -67,8 +85,8 @@ wine_prefix_processes() {
 }
 
 wine_end() {
-    wineserver -k >/dev/null 2>&1 || true
-    wineserver -w >/dev/null 2>&1 || true
+    timeout 60 wineserver -k >/dev/null 2>&1 || true
+    timeout 60 wineserver -w >/dev/null 2>&1 || true
     local pids
     pids=$(wine_prefix_processes)
     [ -z "$pids" ] || kill -9 $pids 2>/dev/null || true
