@@ -19,6 +19,33 @@ void BuildFallbackTable(const unsigned char* bytes, uint32_t count, uint32_t* ta
     }
 }
 
+// How often a byte value turns up in memory, roughly: zeros, then 0xFF and
+// small integers, then text; other bytes are rare. Lower is rarer.
+static int Commonness(unsigned char byte)
+{
+    if (byte == 0x00)
+        return 5;
+    if (byte == 0xFF || byte < 0x10)
+        return 4;
+    if ((byte >= 'a' && byte <= 'z') || byte == ' ')
+        return 3;
+    if (byte >= 0x20 && byte < 0x7F)
+        return 2;
+    if (byte >= 0x80 && byte <= 0x8F)  // common opcodes and address bytes
+        return 1;
+    return 0;
+}
+
+uint32_t ChooseAnchor(const unsigned char* bytes, uint32_t count)
+{
+    uint32_t anchor = 0;
+    for (uint32_t k = 1; k < count; ++k) {
+        if (Commonness(bytes[k]) < Commonness(bytes[anchor]))
+            anchor = k;
+    }
+    return anchor;
+}
+
 int MatchStream(const unsigned char* data, uint32_t length, MatchPosition* position)
 {
     if (length == 0) {
@@ -30,15 +57,24 @@ int MatchStream(const unsigned char* data, uint32_t length, MatchPosition* posit
     if (count == 0)
         return 1;
     const uint32_t* fallback = SignaturePattern.fallback;
+    const uint32_t anchor = SignaturePattern.anchor < count ? SignaturePattern.anchor : 0;
+    const unsigned char anchorByte = pattern[anchor];
 
     uint32_t i = *position;
     const unsigned char* p = data;
     const unsigned char* end = data + length;
+    // Past this point a start's anchor byte would lie beyond the buffer, so
+    // those starts are stepped through one byte at a time.
+    const unsigned char* lastAnchored = uint32_t(end - p) > anchor ? end - anchor : p;
     while (p < end) {
-        if (i == 0) {
-            // Nothing open: let the library find the next possible start.
-            p = static_cast<const unsigned char*>(memchr(p, pattern[0], end - p));
-            if (p == 0)
+        if (i == 0 && p < lastAnchored) {
+            // Nothing open: a match can start no earlier than p, and a start
+            // is only possible where its anchor byte is. Let the library find
+            // the next one; none means no start before lastAnchored.
+            const unsigned char* hit =
+                static_cast<const unsigned char*>(memchr(p + anchor, anchorByte, end - (p + anchor)));
+            p = hit != 0 ? hit - anchor : lastAnchored;
+            if (p == end)
                 break;
         }
         const unsigned char byte = *p;

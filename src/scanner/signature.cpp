@@ -39,5 +39,6 @@ int LoadSignature()
     SignaturePattern.bytes = bytes;
     SignaturePattern.count = count;
     SignaturePattern.fallback = fallback;
+    SignaturePattern.anchor = ChooseAnchor(bytes, count);
     return 1;
 }

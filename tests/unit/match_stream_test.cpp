@@ -2,6 +2,7 @@
 
 #include <stdint.h>
 #include <stdio.h>
+#include <string.h>
 
 #include <algorithm>
 #include <random>
@@ -73,6 +74,13 @@ void FeedAndCheck(const std::string& pattern, const std::vector<std::string>& pi
 void FeedAndCheckWith(const std::string& pattern, const std::vector<std::string>& pieces)
 {
     ScopedSignature signature(pattern);
+    FeedAndCheck(pattern, pieces);
+}
+
+void FeedAndCheckWith(const std::string& pattern, uint32_t anchor, const std::vector<std::string>& pieces)
+{
+    SCOPED_TRACE("anchor " + std::to_string(anchor));
+    ScopedSignature signature(pattern, anchor);
     FeedAndCheck(pattern, pieces);
 }
 
@@ -158,12 +166,17 @@ TEST(MatchStreamSplits, EveryCutOfShortStreamsAgreesWithReference)
     for (size_t p = 0; p < sizeof kTwoLetterPatterns / sizeof kTwoLetterPatterns[0]; ++p) {
         const PatternCase& row = kTwoLetterPatterns[p];
         SCOPED_TRACE(row.why);
-        ScopedSignature signature(row.pattern);
-        for (size_t s = 0; s < streams.size() && !HasFailure(); ++s) {
-            const std::string& stream = streams[s];
-            FeedAndCheck(row.pattern, std::vector<std::string>(1, stream));
-            for (size_t cut = 0; cut <= stream.size(); ++cut)
-                FeedAndCheck(row.pattern, CutAt(stream, std::vector<size_t>(1, cut)));
+        // The anchor only decides where the matcher looks first: every choice
+        // must give the same answers.
+        for (uint32_t anchor = 0; anchor < strlen(row.pattern); ++anchor) {
+            SCOPED_TRACE("anchor " + std::to_string(anchor));
+            ScopedSignature signature(row.pattern, anchor);
+            for (size_t s = 0; s < streams.size() && !HasFailure(); ++s) {
+                const std::string& stream = streams[s];
+                FeedAndCheck(row.pattern, std::vector<std::string>(1, stream));
+                for (size_t cut = 0; cut <= stream.size(); ++cut)
+                    FeedAndCheck(row.pattern, CutAt(stream, std::vector<size_t>(1, cut)));
+            }
         }
     }
 }
@@ -197,11 +210,14 @@ TEST(MatchStreamSplits, BytesOutsideThePatternAgreeWithReference)
     for (size_t p = 0; p < sizeof kThreeLetterPatterns / sizeof kThreeLetterPatterns[0]; ++p) {
         const PatternCase& row = kThreeLetterPatterns[p];
         SCOPED_TRACE(row.why);
-        ScopedSignature signature(row.pattern);
-        for (size_t s = 0; s < streams.size() && !HasFailure(); ++s) {
-            const std::string& stream = streams[s];
-            for (size_t cut = 0; cut <= stream.size(); ++cut)
-                FeedAndCheck(row.pattern, CutAt(stream, std::vector<size_t>(1, cut)));
+        for (uint32_t anchor = 0; anchor < strlen(row.pattern); ++anchor) {
+            SCOPED_TRACE("anchor " + std::to_string(anchor));
+            ScopedSignature signature(row.pattern, anchor);
+            for (size_t s = 0; s < streams.size() && !HasFailure(); ++s) {
+                const std::string& stream = streams[s];
+                for (size_t cut = 0; cut <= stream.size(); ++cut)
+                    FeedAndCheck(row.pattern, CutAt(stream, std::vector<size_t>(1, cut)));
+            }
         }
     }
 }
@@ -241,8 +257,29 @@ TEST(MatchStreamSplits, SeededRandomStreamsAgreeWithReference)
         for (size_t n = rng() % 25; n > 0; --n)
             cuts.push_back(rng() % (stream.size() + 1));
         FeedAndCheckWith(pattern, CutAt(stream, cuts));
+        FeedAndCheckWith(pattern, rng() % pattern.size(), CutAt(stream, cuts));
         if (seed % 20 == 0)
             FeedAndCheckWith(pattern, OneByteAtATime(stream));
+    }
+}
+
+// The anchor is what the matcher skips to through memory full of zeros, small
+// integers and text, so it must be a byte those are not made of.
+TEST(ChooseAnchor, PrefersAByteRareInMemory)
+{
+    const struct {
+        std::string pattern;
+        uint32_t anchor;
+    } kCases[] = {
+        {SlammerShapedPattern(), 98},             // 0xC3, past 0x04, the run of 0x01 and a letter
+        {std::string("\0\x01" "ab\xC3\x90", 6), 4},  // 0xC3 beats zeros, small integers, letters and 0x90
+        {std::string("\0\0\x02", 3), 2},        // a small integer beats zeros
+        {std::string("AAAA"), 0},                 // all equal: the first
+    };
+    for (size_t k = 0; k < sizeof kCases / sizeof kCases[0]; ++k) {
+        const std::string& pattern = kCases[k].pattern;
+        EXPECT_EQ(kCases[k].anchor, ChooseAnchor(Bytes(pattern), static_cast<uint32_t>(pattern.size())))
+            << "pattern \"" << Printable(pattern) << "\"";
     }
 }
 

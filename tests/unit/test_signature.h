@@ -11,20 +11,31 @@
 
 // Owns the bytes and the fallback table that SignaturePattern points at while
 // it lives, and clears SignaturePattern when it goes so no test sees a stale one.
+// The anchor is the one the tool would choose unless a test names another.
 class ScopedSignature {
 public:
-    explicit ScopedSignature(const std::string& pattern)
-        : bytes_(pattern.begin(), pattern.end()), fallback_(pattern.size())
+    explicit ScopedSignature(const std::string& pattern) : bytes_(pattern.begin(), pattern.end())
     {
-        const uint32_t count = static_cast<uint32_t>(bytes_.size());
-        BuildFallbackTable(bytes_.data(), count, fallback_.data());
-        SignaturePattern.bytes = bytes_.data();
-        SignaturePattern.count = count;
-        SignaturePattern.fallback = fallback_.data();
+        Install(ChooseAnchor(bytes_.data(), static_cast<uint32_t>(bytes_.size())));
+    }
+    ScopedSignature(const std::string& pattern, uint32_t anchor) : bytes_(pattern.begin(), pattern.end())
+    {
+        Install(anchor);
     }
     ~ScopedSignature() { SignaturePattern = Signature(); }
 
 private:
+    void Install(uint32_t anchor)
+    {
+        const uint32_t count = static_cast<uint32_t>(bytes_.size());
+        fallback_.resize(count);
+        BuildFallbackTable(bytes_.data(), count, fallback_.data());
+        SignaturePattern.bytes = bytes_.data();
+        SignaturePattern.count = count;
+        SignaturePattern.fallback = fallback_.data();
+        SignaturePattern.anchor = anchor;
+    }
+
     ScopedSignature(const ScopedSignature&);
     ScopedSignature& operator=(const ScopedSignature&);
 
