@@ -9,6 +9,9 @@
 static const uint32_t kScanLimit = 0x40000000;       // 1 GiB: nothing above is searched
 static const uint32_t kPageSize = 4096;
 static const uint32_t kProgressSpacing = 0x4000000;  // one dot per 64 MiB
+// Readable memory is read this much at a time: each read is a system call
+// whose cost hardly depends on its size. Divides kProgressSpacing.
+static const uint32_t kLargestRead = 0x100000;
 
 struct MemoryRegion {
     uint32_t base;
@@ -29,9 +32,11 @@ struct AddressSpace {
 };
 
 // Searches addresses 0 up to kScanLimit for SignaturePattern. With a layout it
-// reads only readable regions; without one, or once the layout cannot be had,
-// it tries every page. Anything not read (a gap, a failed read, the end of a
-// short read) breaks the stream: a match never spans it.
+// reads only readable regions, up to kLargestRead at a time, and reads again
+// page by page where a larger read fails; without a layout, or once it cannot
+// be had, it tries every page. Anything not read (a gap, a failed read, the end
+// of a short read) breaks the stream: a match never spans it. No read crosses
+// a 64 MiB boundary.
 // Returns 1 on the first complete match, 0 otherwise; *bytesRead is the number
 // of bytes read and searched, so 0 means nothing of the process was checked.
 int SearchAddressSpace(const AddressSpace* space, uint32_t* bytesRead);

@@ -22,10 +22,12 @@ const uint64_t kNever = uint64_t(1) << 32;
 struct WalkEvent {
     enum Kind { kDescribe, kRead, kProgress } kind;
     uint32_t address;
+    uint32_t size;  // of a read
 };
 
 // A 32-bit process's address space without the memory: reads return zeros
-// except where a test placed bytes. Every call is recorded in order.
+// except where a test placed bytes. As on Windows, a read fails as a whole if
+// any page of it cannot be read. Every call is recorded in order.
 class FakeProcess {
 public:
     // What describe does once the layout gives out.
@@ -68,6 +70,28 @@ public:
     }
 
     std::vector<uint32_t> Reads() const { return Addresses(WalkEvent::kRead); }
+    std::vector<WalkEvent> ReadEvents() const
+    {
+        std::vector<WalkEvent> out;
+        for (size_t i = 0; i < events.size(); ++i) {
+            if (events[i].kind == WalkEvent::kRead)
+                out.push_back(events[i]);
+        }
+        return out;
+    }
+    // Every page the reads asked for, in the order asked; a page asked for
+    // twice (a failed larger read, then page by page) shows twice.
+    std::vector<uint32_t> PagesAskedFor() const
+    {
+        std::vector<uint32_t> pages;
+        const std::vector<WalkEvent> reads = ReadEvents();
+        for (size_t i = 0; i < reads.size(); ++i) {
+            for (uint64_t page = reads[i].address; page < uint64_t(reads[i].address) + reads[i].size;
+                 page += kPageSize)
+                pages.push_back(uint32_t(page));
+        }
+        return pages;
+    }
     size_t Dots() const { return Addresses(WalkEvent::kProgress).size(); }
 
     const MemoryRegion* Holding(uint32_t address) const
@@ -93,7 +117,7 @@ private:
     static int Describe(void* context, uint32_t address, MemoryRegion* region)
     {
         FakeProcess& self = *static_cast<FakeProcess*>(context);
-        WalkEvent event = {WalkEvent::kDescribe, address};
+        WalkEvent event = {WalkEvent::kDescribe, address, 0};
         self.events.push_back(event);
         if (address >= self.describeFailsFrom) {
             switch (self.describeFailure) {
@@ -134,11 +158,13 @@ private:
     static int Read(void* context, uint32_t address, unsigned char* buffer, uint32_t size, uint32_t* count)
     {
         FakeProcess& self = *static_cast<FakeProcess*>(context);
-        WalkEvent event = {WalkEvent::kRead, address};
+        WalkEvent event = {WalkEvent::kRead, address, size};
         self.events.push_back(event);
-        const MemoryRegion* region = self.Holding(address);
-        if (region == 0 || !region->readable || self.failingPages.count(address))
-            return 0;
+        for (uint64_t page = address; page < uint64_t(address) + size; page += kPageSize) {
+            const MemoryRegion* region = self.Holding(uint32_t(page));
+            if (region == 0 || !region->readable || self.failingPages.count(uint32_t(page)))
+                return 0;
+        }
         uint32_t reported = size;
         std::map<uint32_t, uint32_t>::const_iterator r = self.reportedCount.find(address);
         if (r != self.reportedCount.end())
@@ -156,7 +182,7 @@ private:
     static void Progress(void* context)
     {
         FakeProcess& self = *static_cast<FakeProcess*>(context);
-        WalkEvent event = {WalkEvent::kProgress, 0};
+        WalkEvent event = {WalkEvent::kProgress, 0, 0};
         self.events.push_back(event);
     }
 };
@@ -169,7 +195,7 @@ std::string Hex(uint64_t value)
 }
 
 // The dot for a boundary comes when the walk reaches it: before every read at
-// or past it, and after every read below it.
+// or past it, and after every read below it. So no read may cross a boundary.
 ::testing::AssertionResult DotsLeadReads(const FakeProcess& fake)
 {
     uint32_t dots = 0;
@@ -177,9 +203,14 @@ std::string Hex(uint64_t value)
         const WalkEvent& event = fake.events[i];
         if (event.kind == WalkEvent::kProgress) {
             ++dots;
-        } else if (event.kind == WalkEvent::kRead && dots != event.address / kProgressSpacing + 1) {
-            return ::testing::AssertionFailure()
-                   << "read at " << Hex(event.address) << " came after " << dots << " dots";
+        } else if (event.kind == WalkEvent::kRead) {
+            if (dots != event.address / kProgressSpacing + 1)
+                return ::testing::AssertionFailure()
+                       << "read at " << Hex(event.address) << " came after " << dots << " dots";
+            if (event.size == 0 || event.size > kLargestRead ||
+                (event.address + uint64_t(event.size) - 1) / kProgressSpacing != event.address / kProgressSpacing)
+                return ::testing::AssertionFailure()
+                       << "read of " << Hex(event.size) << " bytes at " << Hex(event.address);
         }
     }
     return ::testing::AssertionSuccess();
@@ -239,7 +270,7 @@ TEST_F(MemoryWalkTest, LayoutLimitsReadsToReadablePagesAndDotsLeadThem)
     uint32_t bytesRead;
     EXPECT_EQ(0, Walk(true, &bytesRead));
     const std::vector<uint32_t> expected = ReadablePages(fake_.regions);
-    EXPECT_EQ(expected, fake_.Reads());
+    EXPECT_EQ(expected, fake_.PagesAskedFor());
     EXPECT_EQ(expected.size() * kPageSize, bytesRead);
     EXPECT_EQ(16u, fake_.Dots());
     EXPECT_TRUE(DotsLeadReads(fake_));
@@ -278,9 +309,11 @@ TEST_F(MemoryWalkTest, SignatureInReadableMemoryIsFound)
         EXPECT_EQ(1, Walk(row.withLayout, &bytesRead));
         EXPECT_GT(bytesRead, 0u);
         EXPECT_EQ(fake_.bytesServed, bytesRead);
-        const uint32_t lastPage = (row.signatureAt + uint32_t(pattern_.size()) - 1) & ~(kPageSize - 1);
+        const uint32_t lastByte = row.signatureAt + uint32_t(pattern_.size()) - 1;
         ASSERT_FALSE(fake_.Reads().empty());
-        EXPECT_EQ(Hex(lastPage), Hex(fake_.Reads().back())) << "the walk goes on after the match";
+        const WalkEvent last = fake_.ReadEvents().back();
+        EXPECT_TRUE(lastByte >= last.address && lastByte - last.address < last.size)
+            << "the walk went on after the match, to " << Hex(last.address);
         EXPECT_TRUE(DotsLeadReads(fake_));
     }
 }
@@ -393,7 +426,7 @@ TEST_F(MemoryWalkTest, LayoutGivingOutPartWayFallsBackToEveryPage)
         std::vector<uint32_t> expected = ReadablePages(below);
         const std::vector<uint32_t> rest = EveryPage(givesOut, kScanLimit);
         expected.insert(expected.end(), rest.begin(), rest.end());
-        EXPECT_TRUE(fake_.Reads() == expected) << "reads were not the readable pages below "
+        EXPECT_TRUE(fake_.PagesAskedFor() == expected) << "reads were not the readable pages below "
                                                << Hex(givesOut) << " and then every page";
         EXPECT_EQ(6 * kPageSize, bytesRead);
         EXPECT_EQ(16u, fake_.Dots());
@@ -422,7 +455,7 @@ TEST_F(MemoryWalkTest, RegionsReachingPast4GiBEndTheWalk)
         uint32_t bytesRead;
         EXPECT_EQ(0, Walk(true, &bytesRead));
         const std::vector<uint32_t> expected = ReadablePages(fake_.regions);
-        EXPECT_TRUE(fake_.Reads() == expected) << "reads were not the region's pages below the limit";
+        EXPECT_TRUE(fake_.PagesAskedFor() == expected) << "reads were not the region's pages below the limit";
         EXPECT_EQ(expected.size() * kPageSize, bytesRead);
         EXPECT_EQ(16u, fake_.Dots());
         EXPECT_TRUE(DotsLeadReads(fake_));
@@ -458,9 +491,9 @@ TEST_F(MemoryWalkTest, NothingReadableMeansNothingChecked)
     }
 }
 
-TEST_F(MemoryWalkTest, OverlongReadCountIsClampedToThePage)
+TEST_F(MemoryWalkTest, OverlongReadCountIsClampedToTheRead)
 {
-    const uint32_t counts[] = {kPageSize + 1, 2 * kPageSize, 0xFFFFFFFF};
+    const uint32_t counts[] = {2 * kPageSize + 1, 3 * kPageSize, 0xFFFFFFFF};
     for (size_t c = 0; c < sizeof counts / sizeof counts[0]; ++c) {
         SCOPED_TRACE("read reports " + Hex(counts[c]) + " bytes");
         fake_.Reset();
@@ -468,12 +501,106 @@ TEST_F(MemoryWalkTest, OverlongReadCountIsClampedToThePage)
         fake_.reportedCount[0x00400000] = counts[c];
         // Partial matches to the very end of the buffer, so the matcher runs
         // up to whatever length the walk hands it.
-        fake_.Place(0x00400000, std::string(kPageSize, '\x04'));
+        fake_.Place(0x00400000, std::string(2 * kPageSize, '\x04'));
 
         uint32_t bytesRead;
         EXPECT_EQ(0, Walk(true, &bytesRead));
         EXPECT_EQ(2 * kPageSize, bytesRead);
     }
+}
+
+// Reads as (address, size), in order.
+typedef std::vector<std::pair<uint32_t, uint32_t> > ReadList;
+
+ReadList ReadsOf(const FakeProcess& fake)
+{
+    ReadList out;
+    const std::vector<WalkEvent> reads = fake.ReadEvents();
+    for (size_t i = 0; i < reads.size(); ++i)
+        out.push_back(std::make_pair(reads[i].address, reads[i].size));
+    return out;
+}
+
+// Appends reads of [from, to) in pieces of size.
+void AddReads(ReadList* reads, uint32_t from, uint32_t to, uint32_t size)
+{
+    for (uint64_t at = from; at < to; at += size)
+        reads->push_back(std::make_pair(uint32_t(at), uint32_t(std::min<uint64_t>(size, to - at))));
+}
+
+std::string Describe(const ReadList& reads)
+{
+    std::string out;
+    for (size_t i = 0; i < reads.size(); ++i)
+        out += (i ? " " : "") + Hex(reads[i].first) + "+" + Hex(reads[i].second);
+    return out;
+}
+
+TEST_F(MemoryWalkTest, ReadsAreLargeAndABadPageCostsOnlyItself)
+{
+    const uint32_t kMiB = 0x100000;
+    struct Row {
+        const char* why;
+        std::vector<MemoryRegion> regions;
+        std::vector<uint32_t> failingPages;
+        std::map<uint32_t, uint32_t> reportedCount;
+        ReadList reads;
+        uint32_t bytesRead;
+    };
+    std::vector<Row> rows;
+    {
+        Row row = {"16 MiB and three pages: whole reads, then the rest", {{0x00400000, 16 * kMiB + 0x3000, 1}},
+                   {}, {}, {}, 16 * kMiB + 0x3000};
+        AddReads(&row.reads, 0x00400000, 0x01400000 + 0x3000, kLargestRead);
+        rows.push_back(row);
+    }
+    {
+        Row row = {"a region across a 64 MiB boundary is read in two", {{0x03F80000, kMiB, 1}}, {}, {}, {}, kMiB};
+        AddReads(&row.reads, 0x03F80000, 0x04080000, kMiB / 2);
+        rows.push_back(row);
+    }
+    {
+        Row row = {"a failed read is read again page by page", {{0x00400000, 2 * kMiB, 1}}, {0x00480000}, {}, {},
+                   2 * kMiB - kPageSize};
+        AddReads(&row.reads, 0x00400000, 0x00500000, kLargestRead);
+        AddReads(&row.reads, 0x00400000, 0x00500000, kPageSize);
+        AddReads(&row.reads, 0x00500000, 0x00600000, kLargestRead);
+        rows.push_back(row);
+    }
+    {
+        Row row = {"a short read: the rest of it page by page", {{0x00400000, 2 * kMiB, 1}}, {},
+                   {{0x00400000, 0x1800}}, {}, 0x1800 + (kMiB - 0x2000) + kMiB};
+        row.reads.push_back(std::make_pair(0x00400000u, kLargestRead));
+        AddReads(&row.reads, 0x00402000, 0x00500000, kPageSize);
+        AddReads(&row.reads, 0x00500000, 0x00600000, kLargestRead);
+        rows.push_back(row);
+    }
+    for (size_t r = 0; r < rows.size(); ++r) {
+        const Row& row = rows[r];
+        SCOPED_TRACE(row.why);
+        fake_.Reset();
+        fake_.regions = row.regions;
+        fake_.failingPages.insert(row.failingPages.begin(), row.failingPages.end());
+        fake_.reportedCount = row.reportedCount;
+
+        uint32_t bytesRead;
+        EXPECT_EQ(0, Walk(true, &bytesRead));
+        EXPECT_EQ(Describe(row.reads), Describe(ReadsOf(fake_)));
+        EXPECT_EQ(Hex(row.bytesRead), Hex(bytesRead));
+        EXPECT_TRUE(DotsLeadReads(fake_));
+    }
+}
+
+TEST_F(MemoryWalkTest, SignaturePastABadPageInTheSameReadIsFound)
+{
+    fake_.regions.push_back(MemoryRegion{0x00400000, 0x200000, 1});
+    fake_.failingPages.insert(0x00480000);
+    fake_.Place(0x00482000 - 30, pattern_);  // straddles the two pages after the bad one
+
+    uint32_t bytesRead;
+    EXPECT_EQ(1, Walk(true, &bytesRead));
+    EXPECT_EQ(fake_.bytesServed, bytesRead);
+    EXPECT_EQ(Hex(0x00482000), Hex(fake_.Reads().back()));
 }
 
 }  // namespace
