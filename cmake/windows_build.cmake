@@ -25,3 +25,4 @@ set_source_files_properties(res/vexorin.rc PROPERTIES
   OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/res/signature.bin;${CMAKE_SOURCE_DIR}/res/maker.h")
 
 add_subdirectory(tests/win32)
+add_subdirectory(bench/scan)
