@@ -5,6 +5,7 @@ enable_language(RC)
 set(VEXORIN_TOOL_FLAGS -fno-exceptions -fno-rtti -Wall -Wextra -Werror)
 
 add_library(vexorin_windows STATIC
+  src/scanner/debug_privilege.cpp
   src/scanner/process_memory.cpp
   src/scanner/run_scan.cpp
   src/scanner/signature.cpp

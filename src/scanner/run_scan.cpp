@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <stdio.h>
 
+#include "debug_privilege.h"
 #include "maker.h"
 #include "process_enumerator.h"
 #include "process_memory.h"
@@ -52,6 +53,8 @@ void RunScan(int, char**, char**)
     if (!LoadSignature())
         EndRun(kStatusSignatureMissing);
 
+    // Before the enumeration, which must open a server to learn its name.
+    EnableDebugPrivilege();
     if (!EnumerateAllProcesses(IsWindowsNT(), ExamineProcess, 0)) {
         printf("cannot list processes\n");
         CheckIncomplete = 1;
