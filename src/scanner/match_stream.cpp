@@ -46,6 +46,37 @@ uint32_t ChooseAnchor(const unsigned char* bytes, uint32_t count)
     return anchor;
 }
 
+// The first byte equal to byte in [p, end), or null: what memchr does, but a
+// word at a time in plain C++. A C runtime's memchr may test one byte at a
+// time (Wine's does), and the tool runs on whatever msvcrt.dll the system has.
+static const unsigned char* FindByte(const unsigned char* p, const unsigned char* end, unsigned char byte)
+{
+    const size_t ones = ~size_t(0) / 0xFF;  // 0x01 in every byte
+    const size_t highs = ones << 7;          // 0x80 in every byte
+    const size_t spread = ones * byte;
+    while (p < end && (reinterpret_cast<uintptr_t>(p) & (sizeof(size_t) - 1)) != 0) {
+        if (*p == byte)
+            return p;
+        ++p;
+    }
+    // A word holds byte where word ^ spread has a zero byte; two words a turn.
+    while (size_t(end - p) >= 2 * sizeof(size_t)) {
+        size_t a, b;
+        memcpy(&a, p, sizeof a);
+        memcpy(&b, p + sizeof a, sizeof b);
+        a ^= spread;
+        b ^= spread;
+        if ((((a - ones) & ~a) | ((b - ones) & ~b)) & highs)
+            break;
+        p += 2 * sizeof(size_t);
+    }
+    for (; p < end; ++p) {
+        if (*p == byte)
+            return p;
+    }
+    return 0;
+}
+
 int MatchStream(const unsigned char* data, uint32_t length, MatchPosition* position)
 {
     if (length == 0) {
@@ -69,10 +100,9 @@ int MatchStream(const unsigned char* data, uint32_t length, MatchPosition* posit
     while (p < end) {
         if (i == 0 && p < lastAnchored) {
             // Nothing open: a match can start no earlier than p, and a start
-            // is only possible where its anchor byte is. Let the library find
-            // the next one; none means no start before lastAnchored.
-            const unsigned char* hit =
-                static_cast<const unsigned char*>(memchr(p + anchor, anchorByte, end - (p + anchor)));
+            // is only possible where its anchor byte is. Skip to the next one;
+            // none means no start before lastAnchored.
+            const unsigned char* hit = FindByte(p + anchor, end, anchorByte);
             p = hit != 0 ? hit - anchor : lastAnchored;
             if (p == end)
                 break;

@@ -283,6 +283,34 @@ TEST(ChooseAnchor, PrefersAByteRareInMemory)
     }
 }
 
+// The skip to the anchor byte reads a word at a time once the buffer is
+// aligned: a buffer may start and end anywhere within a word, and the anchor
+// may sit at any byte of one, first or last of the buffer included.
+TEST(MatchStreamBuffers, AnchorIsFoundAtEveryAlignment)
+{
+    const std::string pattern("\x04\xC3\x01", 3);  // anchor 0xC3 at offset 1
+    ScopedSignature signature(pattern);
+    ASSERT_EQ(1u, SignaturePattern.anchor);
+    std::vector<unsigned char> memory(96, 'x');
+    for (size_t at = 0; at + pattern.size() <= memory.size() && !HasFailure(); ++at) {
+        std::fill(memory.begin(), memory.end(), 'x');
+        memcpy(&memory[at], pattern.data(), pattern.size());
+        for (size_t from = 0; from < 40 && from <= at + 1; ++from) {
+            for (size_t to = from; to <= memory.size(); to += (to < at + 8 ? 1 : 7)) {
+                const std::string stream(memory.begin() + from, memory.begin() + to);
+                MatchPosition position = 0;
+                const int found = MatchStream(&memory[from], static_cast<uint32_t>(to - from), &position);
+                ASSERT_EQ(naive::Contains(pattern, stream) ? 1 : 0, found)
+                    << "pattern at " << at << ", buffer [" << from << ", " << to << ")";
+                if (!found) {
+                    ASSERT_EQ(naive::LongestPrefixSuffix(pattern, stream), position)
+                        << "pattern at " << at << ", buffer [" << from << ", " << to << ")";
+                }
+            }
+        }
+    }
+}
+
 TEST(MatchStreamBuffers, ZeroLengthBufferResetsPositionAndFindsNothing)
 {
     ScopedSignature signature("ABCD");
