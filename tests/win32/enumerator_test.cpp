@@ -134,8 +134,17 @@ public:
     static std::vector<DWORD> ids;
     static int listFails;
 
+    static DWORD refused;  // the process that may not be opened
+
     FakedPsapiEnumerator() { enumProcesses = FakeEnumProcesses; }
     void CutPathsShort() { getModuleFileNameEx = FillWholeBuffer; }
+    void RefuseToOpen(DWORD id)
+    {
+        refused = id;
+        openProcess = RefusingOpenProcess;
+    }
+    void ModulesUnreadable() { enumProcessModules = FailToListModules; }
+    void WithoutSnapshot() { createSnapshot = 0; }
     HMODULE Psapi() const { return psapi; }
 
 private:
@@ -147,6 +156,23 @@ private:
         std::copy(ids.begin(), ids.begin() + count, out);
         *bytes = count * sizeof(DWORD);
         return TRUE;
+    }
+
+    // What Windows does to a user who opens a service's process without the
+    // debug privilege.
+    static HANDLE WINAPI RefusingOpenProcess(DWORD access, BOOL inherit, DWORD id)
+    {
+        if (id == refused) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return NULL;
+        }
+        return OpenProcess(access, inherit, id);
+    }
+
+    static BOOL WINAPI FailToListModules(HANDLE, HMODULE*, DWORD, DWORD*)
+    {
+        SetLastError(ERROR_PARTIAL_COPY);
+        return FALSE;
     }
 
     // What older Windows does with a path longer than the buffer: fills all of
@@ -163,6 +189,7 @@ private:
 
 std::vector<DWORD> FakedPsapiEnumerator::ids;
 int FakedPsapiEnumerator::listFails;
+DWORD FakedPsapiEnumerator::refused;
 
 // IDs that no process has (Windows process IDs are multiples of 4).
 std::vector<DWORD> UnusedIds(size_t count)
@@ -196,6 +223,47 @@ TEST(PsapiProcessEnumerator, APathCutShortIsStillTerminated)
     EXPECT_EQ(1, enumerator.EnumerateProcesses(Record, reinterpret_cast<uintptr_t>(&visits)));
     ASSERT_EQ(1u, visits.size());
     EXPECT_EQ(size_t(MAX_PATH), visits[0].path.size());
+}
+
+// A database server running as a service may refuse the user: skipped, it
+// would never be scanned and the run would end "clean". It is named from the
+// process snapshot instead, so the scan tries it and reports what it could not do.
+TEST(PsapiProcessEnumerator, AProcessThatCannotBeNamedIsNamedFromTheSnapshot)
+{
+    const DWORD self = GetCurrentProcessId();
+    const std::string ownName = Lower("\\" + BaseName(OwnPath()));
+    const struct {
+        const char* why;
+        DWORD refused;
+        bool modulesUnreadable;
+        bool snapshot;
+        std::vector<std::string> paths;  // what our own process is shown as
+    } rows[] = {
+        {"cannot be opened", self, false, true, {ownName}},
+        {"its modules cannot be read", 0, true, true, {ownName}},
+        {"cannot be opened, and the system has no snapshot", self, false, false, {}},
+        {"named as usual", 0, false, true, {Lower(OwnPath())}},
+    };
+    for (size_t r = 0; r < sizeof rows / sizeof rows[0]; ++r) {
+        SCOPED_TRACE(rows[r].why);
+        FakedPsapiEnumerator::listFails = 0;
+        FakedPsapiEnumerator::ids = UnusedIds(3);
+        FakedPsapiEnumerator::ids[1] = self;
+        FakedPsapiEnumerator enumerator;
+        enumerator.RefuseToOpen(rows[r].refused);
+        if (rows[r].modulesUnreadable)
+            enumerator.ModulesUnreadable();
+        if (!rows[r].snapshot)
+            enumerator.WithoutSnapshot();
+        std::vector<Visit> visits;
+        EXPECT_EQ(1, enumerator.EnumerateProcesses(Record, reinterpret_cast<uintptr_t>(&visits)));
+        std::vector<std::string> paths;
+        for (size_t v = 0; v < visits.size(); ++v) {
+            EXPECT_EQ(self, visits[v].id) << "IDs no process has were shown";
+            paths.push_back(Lower(visits[v].path));
+        }
+        EXPECT_EQ(rows[r].paths, paths);
+    }
 }
 
 TEST(PsapiProcessEnumerator, ReleasesItsLibrariesWhenTheListCannotBeRead)
