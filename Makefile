@@ -1,8 +1,9 @@
 # Vexorin: `make` builds everything, `make run` scans this machine under Wine,
-# `make test` runs every test, `make demo` shows an infected verdict.
+# `make test` runs every test, `make demo` shows an infected verdict,
+# `make fuzz` fuzzes the matcher for 10 minutes.
 # Each installs what is missing first (see tools/install_deps.sh).
 
-.PHONY: all deps build run test demo clean
+.PHONY: all deps build run test demo fuzz clean
 
 all: build
 
@@ -20,6 +21,9 @@ test: build
 
 demo: build
 	@bash tools/demo.sh
+
+fuzz: build
+	@bash tools/fuzz.sh long
 
 clean:
 	rm -rf build
