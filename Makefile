@@ -1,9 +1,10 @@
 # Vexorin: `make` builds everything, `make run` scans this machine under Wine,
 # `make test` runs every test, `make demo` shows an infected verdict,
-# `make bench` prints the benchmarks' figures.
+# `make bench` prints the benchmarks' figures, `make fuzz` fuzzes the matcher
+# for 10 minutes.
 # Each installs what is missing first (see tools/install_deps.sh).
 
-.PHONY: all deps build run test demo bench clean
+.PHONY: all deps build run test demo bench fuzz clean
 
 all: build
 
@@ -24,6 +25,9 @@ demo: build
 
 bench: build
 	@bash tools/bench.sh
+
+fuzz: build
+	@bash tools/fuzz.sh long
 
 clean:
 	rm -rf build

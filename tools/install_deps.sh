@@ -3,7 +3,8 @@
 # all there already. Without root it names what is missing and stops.
 set -euo pipefail
 
-packages=(cmake g++ make googletest g++-mingw-w64-i686-posix binutils-mingw-w64-i686
+# clang and libclang-rt-14-dev (libFuzzer's runtime) build the matcher's fuzz target.
+packages=(cmake g++ make googletest clang libclang-rt-14-dev g++-mingw-w64-i686-posix binutils-mingw-w64-i686
           wine wine32:i386 wine64 wine32-preloader:i386)
 
 # Kernels without IA-32 emulation cannot run Wine's 32-bit loader; qemu's user

@@ -7,6 +7,8 @@ cd "$VEXORIN_ROOT"
 
 echo "== native tests"
 ctest --test-dir build/native --output-on-failure || native_failed=1
+echo "== fuzzing the matcher"
+bash tools/fuzz.sh || native_failed=1
 
 echo "== Windows tests under Wine"
 trap wine_end EXIT
