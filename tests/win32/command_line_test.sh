@@ -26,13 +26,13 @@ stop_servers() {
     server_pids=()
 }
 
-# start_server <folder> <layout>: runs the stand-in as <folder>\Binn\sqlservr.exe
-# and sets server_address to where its signature starts.
+# start_server <folder> <layout> [behaviour]: runs the stand-in as
+# <folder>\Binn\sqlservr.exe and sets server_address to where its signature starts.
 start_server() {
     local dir=$work/$1/Binn
     mkdir -p "$dir"
     cp "$fixtures/stand_in_server.exe" "$dir/sqlservr.exe"
-    wine "$dir/sqlservr.exe" "$2" "$tool" 300 </dev/null >"$work/$1.ready" 2>/dev/null &
+    wine "$dir/sqlservr.exe" "$2" "$tool" 300 "${3:-wait}" </dev/null >"$work/$1.ready" 2>/dev/null &
     server_pids+=($!)
     local i
     for i in $(seq 300); do
@@ -104,6 +104,24 @@ check "the tool named sqlservr.exe skips itself" 0 "$banner$clean" wine "$work/s
 start_server unlisted inside
 check "VDMDBG.DLL missing: cannot list, incomplete" 3 "${banner}cannot list processes\n$incomplete" \
     env WINEDLLOVERRIDES="$WINEDLLOVERRIDES;vdmdbg=d" wine "$tool"
+stop_servers
+
+# Hostile servers. This one ends itself (status 42) once the tool has it open,
+# part way through a walk that would take a second or more.
+start_server ending clean exit-when-scanned
+check "a server that ends during its search: incomplete" 3 "$banner$all_dots$incomplete" wine "$tool"
+wait "${server_pids[0]}"
+ended=$?
+[ "$ended" = 42 ] || { echo "FAILED the ending server ended with $ended, not because it was searched"; failures=$((failures + 1)); }
+stop_servers
+
+# A thread keeps committing and decommitting memory below the layout.
+start_server churning clean churn
+check "memory churning while searched: still clean" 0 "$banner$all_dots$clean" wine "$tool"
+stop_servers
+start_server churning straddle churn
+check "signature in stable memory beside churning memory: infected" 1 \
+    "$banner$(dots_until "$server_address")$infected" wine "$tool"
 stop_servers
 
 # 1812: an image with no resources at all.

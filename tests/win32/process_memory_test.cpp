@@ -34,6 +34,8 @@ TEST_F(ScanProcessMemoryTest, FindsTheSignatureWhereverItLiesAndNothingElse)
         {"truncated", "wait", 1, "a cut-short copy right before a whole one"},
         {"gap", "wait", 0, "halves split by an uncommitted page"},
         {"clean", "wait", 0, "no signature at all"},
+        {"clean", "churn", 0, "memory committed and decommitted throughout the walk, never the whole signature"},
+        {"straddle", "churn", 1, "the signature in stable memory above the churning memory"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.layout) + ", " + c.behaviour + ": " + c.why);
