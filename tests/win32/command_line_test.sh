@@ -124,6 +124,33 @@ check "signature in stable memory beside churning memory: infected" 1 \
     "$banner$(dots_until "$server_address")$infected" wine "$tool"
 stop_servers
 
+# long_folder <length>: a folder whose server path, as Windows names it
+# (Z:\...\Binn\sqlservr.exe), is <length> characters long.
+long_folder() {
+    local left=$(($1 - ${#work} - 21)) folder=long$1
+    left=$((left - ${#folder}))
+    while [ "$left" -gt 200 ]; do
+        folder+=/$(printf '%0199d' 0)
+        left=$((left - 200))
+    done
+    echo "$folder/$(printf '%0*d' $((left - 1)) 0)"
+}
+# The process-status library cuts a path to 259 characters and a terminator,
+# so from 260 on the name no longer ends in sqlservr.exe and the server is
+# skipped.
+for length in 259 260 261 300; do
+    folder=$(long_folder $length)
+    path="Z:$work/$folder/Binn/sqlservr.exe"
+    [ ${#path} = $length ] || { echo "FAILED long_folder made a path of ${#path} characters, not $length"; exit 1; }
+    start_server "$folder" inside
+    if [ $length -lt 260 ]; then
+        check "server path of $length characters: searched" 1 "$banner$(dots_until "$server_address")$infected" wine "$tool"
+    else
+        check "server path of $length characters: skipped" 0 "$banner$clean" wine "$tool"
+    fi
+    stop_servers
+done
+
 # 1812: an image with no resources at all.
 check "no signature resource" 2 "${banner}cannot read resource GetLastError=1812\n" \
     wine "$fixtures/vexorin_without_signature.exe"
