@@ -110,9 +110,14 @@ stop_servers
 # part way through a walk that would take a second or more.
 start_server ending clean exit-when-scanned
 check "a server that ends during its search: incomplete" 3 "$banner$all_dots$incomplete" wine "$tool"
-wait "${server_pids[0]}"
-ended=$?
-[ "$ended" = 42 ] || { echo "FAILED the ending server ended with $ended, not because it was searched"; failures=$((failures + 1)); }
+ended=running
+for i in $(seq 100); do
+    case $(ps -o stat= -p "${server_pids[0]}") in
+    Z* | "") wait "${server_pids[0]}"; ended=$?; break ;;
+    esac
+    sleep 0.1
+done
+[ "$ended" = 42 ] || { echo "FAILED the ending server: $ended, not ended because it was searched"; failures=$((failures + 1)); }
 stop_servers
 
 # A thread keeps committing and decommitting memory below the layout.
