@@ -6,9 +6,11 @@
 
 // Opens the process for reading and searches its low gigabyte for
 // SignaturePattern, printing a progress dot per 64 MiB. Returns 1 when the
-// signature was found, 0 otherwise. *bytesRead is how much of its memory was
-// searched: 0 when it could not be opened ("cannot open process" is printed)
-// or nothing of it could be read, so a 0 result then says nothing about it.
-int ScanProcessMemory(uint32_t processId, uint32_t* bytesRead);
+// signature was found, 0 otherwise. *complete says whether a 0 result vouches
+// for the process: 1 when some of its memory was read and it was still running
+// when the walk was done; 0 when it could not be opened ("cannot open process"
+// is printed), when nothing of it could be read, or when it ended part way,
+// since what the walk had not reached by then was never searched.
+int ScanProcessMemory(uint32_t processId, int* complete);
 
 #endif

@@ -12,8 +12,9 @@
 
 char ComputerName[16];
 
-// Set when a database server could not be opened or none of its memory read:
-// the run must not then call the computer clean.
+// Set when a database server could not be opened, none of its memory could be
+// read, or it ended before its walk was done: the run must not then call the
+// computer clean.
 static int CheckIncomplete;
 
 [[noreturn]] static void EndRun(ExitStatus status)
@@ -29,9 +30,9 @@ void ExamineProcess(const char* imagePath, uint32_t processId, uintptr_t)
         return;
     if (!IsDatabaseServerPath(imagePath))
         return;
-    uint32_t bytesRead = 0;
-    if (!ScanProcessMemory(processId, &bytesRead)) {
-        if (bytesRead == 0)
+    int complete = 0;
+    if (!ScanProcessMemory(processId, &complete)) {
+        if (!complete)
             CheckIncomplete = 1;
         return;
     }

@@ -11,7 +11,8 @@ std::string ProgramFolder()
     return folder.substr(0, folder.rfind('\\') + 1);
 }
 
-int StartStandInServer(const std::string& layout, const std::string& toolPath, StandInServer* server)
+int StartStandInServer(const std::string& layout, const std::string& toolPath, StandInServer* server,
+                       const std::string& behaviour)
 {
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, NULL, TRUE};
     HANDLE readEnd, writeEnd;
@@ -26,7 +27,7 @@ int StartStandInServer(const std::string& layout, const std::string& toolPath, S
     startup.hStdOutput = writeEnd;
     startup.hStdError = writeEnd;
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    std::string command = "\"" + ProgramFolder() + "stand_in_server.exe\" " + layout + " \"" + toolPath + "\" 120";
+    std::string command = "\"" + ProgramFolder() + "stand_in_server.exe\" " + layout + " \"" + toolPath + "\" 120 " + behaviour;
     int started = CreateProcessA(NULL, &command[0], NULL, NULL, TRUE, 0, NULL, NULL, &startup, &server->process);
     CloseHandle(writeEnd);
     if (!started) {

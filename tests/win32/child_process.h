@@ -15,9 +15,11 @@ struct StandInServer {
     unsigned long signatureAddress;
 };
 
-// Runs stand_in_server.exe (next to this program) with the layout, reading the
-// signature from the tool at toolPath. Returns 0 if it did not become ready.
-int StartStandInServer(const std::string& layout, const std::string& toolPath, StandInServer* server);
+// Runs stand_in_server.exe (next to this program) with the layout and the
+// behaviour, reading the signature from the tool at toolPath. Returns 0 if it
+// did not become ready.
+int StartStandInServer(const std::string& layout, const std::string& toolPath, StandInServer* server,
+                       const std::string& behaviour = "wait");
 void StopStandInServer(StandInServer* server);
 
 #endif

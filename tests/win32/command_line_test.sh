@@ -26,13 +26,13 @@ stop_servers() {
     server_pids=()
 }
 
-# start_server <folder> <layout>: runs the stand-in as <folder>\Binn\sqlservr.exe
-# and sets server_address to where its signature starts.
+# start_server <folder> <layout> [behaviour]: runs the stand-in as
+# <folder>\Binn\sqlservr.exe and sets server_address to where its signature starts.
 start_server() {
     local dir=$work/$1/Binn
     mkdir -p "$dir"
     cp "$fixtures/stand_in_server.exe" "$dir/sqlservr.exe"
-    wine "$dir/sqlservr.exe" "$2" "$tool" 300 </dev/null >"$work/$1.ready" 2>/dev/null &
+    wine "$dir/sqlservr.exe" "$2" "$tool" 300 "${3:-wait}" </dev/null >"$work/$1.ready" 2>/dev/null &
     server_pids+=($!)
     local i
     for i in $(seq 300); do
@@ -105,6 +105,56 @@ start_server unlisted inside
 check "VDMDBG.DLL missing: cannot list, incomplete" 3 "${banner}cannot list processes\n$incomplete" \
     env WINEDLLOVERRIDES="$WINEDLLOVERRIDES;vdmdbg=d" wine "$tool"
 stop_servers
+
+# Hostile servers. This one ends itself (status 42) once the tool has it open,
+# part way through a walk that would take a second or more.
+start_server ending clean exit-when-scanned
+check "a server that ends during its search: incomplete" 3 "$banner$all_dots$incomplete" wine "$tool"
+ended=running
+for i in $(seq 100); do
+    case $(ps -o stat= -p "${server_pids[0]}") in
+    Z* | "") wait "${server_pids[0]}"; ended=$?; break ;;
+    esac
+    sleep 0.1
+done
+[ "$ended" = 42 ] || { echo "FAILED the ending server: $ended, not ended because it was searched"; failures=$((failures + 1)); }
+stop_servers
+
+# A thread keeps committing and decommitting memory below the layout.
+start_server churning clean churn
+check "memory churning while searched: still clean" 0 "$banner$all_dots$clean" wine "$tool"
+stop_servers
+start_server churning straddle churn
+check "signature in stable memory beside churning memory: infected" 1 \
+    "$banner$(dots_until "$server_address")$infected" wine "$tool"
+stop_servers
+
+# long_folder <length>: a folder whose server path, as Windows names it
+# (Z:\...\Binn\sqlservr.exe), is <length> characters long.
+long_folder() {
+    local left=$(($1 - ${#work} - 21)) folder=long$1
+    left=$((left - ${#folder}))
+    while [ "$left" -gt 200 ]; do
+        folder+=/$(printf '%0199d' 0)
+        left=$((left - 200))
+    done
+    echo "$folder/$(printf '%0*d' $((left - 1)) 0)"
+}
+# The process-status library cuts a path to 259 characters and a terminator,
+# so from 260 on the name no longer ends in sqlservr.exe and the server is
+# skipped.
+for length in 259 260 261 300; do
+    folder=$(long_folder $length)
+    path="Z:$work/$folder/Binn/sqlservr.exe"
+    [ ${#path} = $length ] || { echo "FAILED long_folder made a path of ${#path} characters, not $length"; exit 1; }
+    start_server "$folder" inside
+    if [ $length -lt 260 ]; then
+        check "server path of $length characters: searched" 1 "$banner$(dots_until "$server_address")$infected" wine "$tool"
+    else
+        check "server path of $length characters: skipped" 0 "$banner$clean" wine "$tool"
+    fi
+    stop_servers
+done
 
 # 1812: an image with no resources at all.
 check "no signature resource" 2 "${banner}cannot read resource GetLastError=1812\n" \

@@ -213,6 +213,31 @@ TEST(PsapiProcessEnumerator, VisitsProcessesFarBeyondTheFirst1024Ids)
     EXPECT_EQ(GetCurrentProcessId(), visits[0].id);
 }
 
+// Every entry is visited, however long the list: this program's ID is put at
+// the edges of each size the ID array grows through, among IDs no process has.
+TEST(PsapiProcessEnumerator, VisitsEveryListedProcessWhateverTheLengthOfTheList)
+{
+    const size_t lengths[] = {1023, 1024, 1025, 2048, 2049, 5000};
+    const size_t edges[] = {0, 1022, 1023, 1024, 2047, 2048, 4095, 4096, 4999};
+    for (size_t length : lengths) {
+        SCOPED_TRACE(std::to_string(length) + " IDs");
+        FakedPsapiEnumerator::listFails = 0;
+        FakedPsapiEnumerator::ids = UnusedIds(length);
+        size_t placed = 0;
+        for (size_t at : edges) {
+            if (at < length) {
+                FakedPsapiEnumerator::ids[at] = GetCurrentProcessId();
+                ++placed;
+            }
+        }
+        FakedPsapiEnumerator enumerator;
+        std::vector<Visit> visits;
+        EXPECT_EQ(1, enumerator.EnumerateProcesses(Record, reinterpret_cast<uintptr_t>(&visits)));
+        EXPECT_EQ(placed, visits.size());
+        EXPECT_EQ(placed, VisitsOf(visits, GetCurrentProcessId()).size());
+    }
+}
+
 TEST(PsapiProcessEnumerator, APathCutShortIsStillTerminated)
 {
     FakedPsapiEnumerator::listFails = 0;
