@@ -132,13 +132,18 @@ int PsapiProcessEnumerator::EnumerateProcesses(ProcessVisitor visitor, uintptr_t
                     path[length < MAX_PATH ? length : MAX_PATH] = '\0';
                     named = 1;
                 }
+                // A path that fills the buffer may have lost its end, the
+                // image name with it: the snapshot's name is then the better.
+                if (length >= MAX_PATH - 1 && NameFromSnapshot(ids[k], &snapshot, path))
+                    named = 1;
             }
-            CloseHandle(process);
         }
         // Skipping a process that will not be named would hide a database
         // server from the scan and let the run end "clean".
         if (named || NameFromSnapshot(ids[k], &snapshot, path))
             visitor(path, ids[k], context);
+        if (process != 0)
+            CloseHandle(process);
     }
     if (snapshot != INVALID_HANDLE_VALUE)
         CloseHandle(snapshot);

@@ -20,9 +20,10 @@ public:
     PsapiProcessEnumerator();
     // Shows the visitor the full path of each process's first module (its
     // executable). A process that cannot be opened or named this way (a
-    // service the user may not open, say) is shown as a backslash and the
-    // image name from the system's process snapshot, where the system has one
-    // (Windows 2000 and later), and is skipped otherwise. Both libraries are
+    // service the user may not open, say), or whose path fills the buffer and
+    // may have been cut, is shown as a backslash and the image name from the
+    // system's process snapshot, where the system has one (Windows 2000 and
+    // later); without one it is skipped, or shown with its path as it came. Both libraries are
     // released before it returns, whatever the outcome; returns 0 when not ok
     // or when the process list cannot be read.
     virtual int EnumerateProcesses(ProcessVisitor visitor, uintptr_t context);

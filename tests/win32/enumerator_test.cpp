@@ -238,12 +238,14 @@ TEST(PsapiProcessEnumerator, VisitsEveryListedProcessWhateverTheLengthOfTheList)
     }
 }
 
+// Without a snapshot to name it by, the cut path is all there is.
 TEST(PsapiProcessEnumerator, APathCutShortIsStillTerminated)
 {
     FakedPsapiEnumerator::listFails = 0;
     FakedPsapiEnumerator::ids = std::vector<DWORD>(1, GetCurrentProcessId());
     FakedPsapiEnumerator enumerator;
     enumerator.CutPathsShort();
+    enumerator.WithoutSnapshot();
     std::vector<Visit> visits;
     EXPECT_EQ(1, enumerator.EnumerateProcesses(Record, reinterpret_cast<uintptr_t>(&visits)));
     ASSERT_EQ(1u, visits.size());
@@ -252,7 +254,8 @@ TEST(PsapiProcessEnumerator, APathCutShortIsStillTerminated)
 
 // A database server running as a service may refuse the user: skipped, it
 // would never be scanned and the run would end "clean". It is named from the
-// process snapshot instead, so the scan tries it and reports what it could not do.
+// process snapshot instead, so the scan tries it and reports what it could not
+// do. So is one whose path was cut, losing the image name at its end.
 TEST(PsapiProcessEnumerator, AProcessThatCannotBeNamedIsNamedFromTheSnapshot)
 {
     const DWORD self = GetCurrentProcessId();
@@ -261,13 +264,15 @@ TEST(PsapiProcessEnumerator, AProcessThatCannotBeNamedIsNamedFromTheSnapshot)
         const char* why;
         DWORD refused;
         bool modulesUnreadable;
+        bool pathCut;
         bool snapshot;
         std::vector<std::string> paths;  // what our own process is shown as
     } rows[] = {
-        {"cannot be opened", self, false, true, {ownName}},
-        {"its modules cannot be read", 0, true, true, {ownName}},
-        {"cannot be opened, and the system has no snapshot", self, false, false, {}},
-        {"named as usual", 0, false, true, {Lower(OwnPath())}},
+        {"cannot be opened", self, false, false, true, {ownName}},
+        {"its modules cannot be read", 0, true, false, true, {ownName}},
+        {"its path fills the buffer", 0, false, true, true, {ownName}},
+        {"cannot be opened, and the system has no snapshot", self, false, false, false, {}},
+        {"named as usual", 0, false, false, true, {Lower(OwnPath())}},
     };
     for (size_t r = 0; r < sizeof rows / sizeof rows[0]; ++r) {
         SCOPED_TRACE(rows[r].why);
@@ -278,6 +283,8 @@ TEST(PsapiProcessEnumerator, AProcessThatCannotBeNamedIsNamedFromTheSnapshot)
         enumerator.RefuseToOpen(rows[r].refused);
         if (rows[r].modulesUnreadable)
             enumerator.ModulesUnreadable();
+        if (rows[r].pathCut)
+            enumerator.CutPathsShort();
         if (!rows[r].snapshot)
             enumerator.WithoutSnapshot();
         std::vector<Visit> visits;
