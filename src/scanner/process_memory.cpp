@@ -12,12 +12,14 @@ struct SearchedProcess {
     int ended;     // seen to have ended during the walk
 };
 
-// GetExitCodeProcess needs the query rights. A process that ended with the code STILL_ACTIVE passes for a
-// running one: the walk then tries every page, slowly but without harm.
+// GetExitCodeProcess needs the query rights. A process that ended with the
+// code STILL_ACTIVE passes for a running one: the walk then tries every page,
+// slowly but without harm.
 static int HasEnded(SearchedProcess* process)
 {
     DWORD code = STILL_ACTIVE;
-    if (!process->ended && process->canQuery && GetExitCodeProcess(process->handle, &code) && code != STILL_ACTIVE)
+    if (!process->ended && process->canQuery && GetExitCodeProcess(process->handle, &code) &&
+        code != STILL_ACTIVE)
         process->ended = 1;
     return process->ended;
 }

@@ -126,7 +126,7 @@ TEST(ProcessEnd, NothingPastTheRegionInProgressIsReadAndEveryDotIsGiven)
         for (size_t k = 0; k < process.readsAfterEnd.size(); ++k) {
             const uint32_t at = process.readsAfterEnd[k];
             ASSERT_TRUE(at >= first.base && at < first.base + first.size)
-                << "read at 0x" << std::hex << at << " after the process ended, outside the region in progress";
+                << "read at 0x" << std::hex << at << " after the end, outside the region in progress";
         }
     }
 }

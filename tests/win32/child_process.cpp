@@ -27,7 +27,8 @@ int StartStandInServer(const std::string& layout, const std::string& toolPath, S
     startup.hStdOutput = writeEnd;
     startup.hStdError = writeEnd;
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    std::string command = "\"" + ProgramFolder() + "stand_in_server.exe\" " + layout + " \"" + toolPath + "\" 120 " + behaviour;
+    std::string command =
+        "\"" + ProgramFolder() + "stand_in_server.exe\" " + layout + " \"" + toolPath + "\" 120 " + behaviour;
     int started = CreateProcessA(NULL, &command[0], NULL, NULL, TRUE, 0, NULL, NULL, &startup, &server->process);
     CloseHandle(writeEnd);
     if (!started) {
