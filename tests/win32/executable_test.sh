@@ -34,7 +34,7 @@ expect "subsystem minor version 0" 'MinorSubsystemVersion[[:space:]]+0$'
 # family lacks the first three, the first NT versions the last.
 allowed="
 KERNEL32.dll CloseHandle DeleteCriticalSection EnterCriticalSection ExitProcess
-KERNEL32.dll FindResourceA FreeLibrary GetComputerNameA GetCurrentProcess
+KERNEL32.dll FindResourceA FreeLibrary GetComputerNameA GetCurrentProcess GetExitCodeProcess
 KERNEL32.dll GetCurrentProcessId GetLastError GetModuleHandleA GetModuleHandleW
 KERNEL32.dll GetProcAddress GetStartupInfoA GetVersionExA InitializeCriticalSection
 KERNEL32.dll IsDBCSLeadByteEx LeaveCriticalSection LoadLibraryA LoadResource
