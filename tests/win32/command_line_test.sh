@@ -8,72 +8,9 @@ build=$1
 tool=$build/Vexorin.exe
 fixtures=$build/tests/win32
 work=$(mktemp -d)
-server_pids=()
 failures=0
-
-cleanup() {
-    stop_servers
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-stop_servers() {
-    local pid
-    for pid in "${server_pids[@]}"; do
-        kill "$pid" 2>/dev/null
-        wait "$pid" 2>/dev/null
-    done
-    server_pids=()
-}
-
-# start_server <folder> <layout> [behaviour]: runs the stand-in as
-# <folder>\Binn\sqlservr.exe and sets server_address to where its signature starts.
-start_server() {
-    local dir=$work/$1/Binn
-    mkdir -p "$dir"
-    cp "$fixtures/stand_in_server.exe" "$dir/sqlservr.exe"
-    wine "$dir/sqlservr.exe" "$2" "$tool" 300 "${3:-wait}" </dev/null >"$work/$1.ready" 2>/dev/null &
-    server_pids+=($!)
-    local i
-    for i in $(seq 300); do
-        if grep -q '^ready' "$work/$1.ready"; then
-            server_address=$(tr -d '\r' <"$work/$1.ready" | awk '{print $3}')
-            return 0
-        fi
-        sleep 0.1
-    done
-    echo "stand-in server $1 ($2) never became ready: $(cat "$work/$1.ready")"
-    exit 1
-}
-
-# The dots a scan prints before it reaches address: one per 64 MiB started.
-dots_until() {
-    printf '%*s' $(($1 / 67108864 + 1)) '' | tr ' ' .
-}
-all_dots=$(printf '%16s' '' | tr ' ' .)
-
-# check <case> <status> <expected output, printf %b escapes> <command...>
-check() {
-    local name=$1 status=$2 expected=$3
-    shift 3
-    "$@" >"$work/out" 2>/dev/null
-    local actual_status=$?
-    tr -d '\r' <"$work/out" >"$work/actual"
-    printf '%b' "$expected" >"$work/expected"
-    if [ "$actual_status" = "$status" ] && cmp -s "$work/expected" "$work/actual"; then
-        echo "ok     $name"
-    else
-        echo "FAILED $name: status $actual_status, expected $status"
-        diff "$work/expected" "$work/actual" | sed 's/^/    /'
-        failures=$((failures + 1))
-    fi
-}
-
-name=$(wine "$fixtures/computer_name.exe" | tr -d '\r')
-banner='Vexorin v1.0 - W32/Slammer detection tool \nCopyright (C) 2003 Kestrelwyn Software\n'
-clean="\n$name was found to be clean\n"
-infected="\n$name  is infected with W32/Slammer.A\n\nFor more information on the removal of W32/Slammer.A visit\nhttps://www.kb.cert.org/vuls/id/484891\n"
-incomplete="\n$name could not be fully checked\n"
+source "$(dirname "$0")/tool_runs.sh"
+trap 'stop_servers; rm -rf "$work"' EXIT
 
 check "no database server: clean" 0 "$banner$clean" wine "$tool"
 check "arguments change nothing" 0 "$banner$clean" wine "$tool" /? --scan x

@@ -9,7 +9,7 @@ tool=$build/Vexorin.exe
 fixtures=$build/tests/win32
 work=$(mktemp -d)
 failures=0
-source "$(dirname "$0")/stand_in_servers.sh"
+source "$(dirname "$0")/tool_runs.sh"
 trap 'stop_servers; rm -rf "$work"' EXIT
 
 # expect <case> <expected status> <status>; timeout(1) ends a hung run with 124.
@@ -23,8 +23,8 @@ expect() {
     fi
 }
 
-# check <verdict> <status> <program> [DLL override]
-check() {
+# check_unwritable <verdict> <status> <program> [DLL override]
+check_unwritable() {
     local verdict=$1 status=$2 program=$3
     local overrides=$WINEDLLOVERRIDES${4:+;$4}
     WINEDLLOVERRIDES=$overrides timeout 120 wine "$program" >/dev/full 2>/dev/null
@@ -46,14 +46,14 @@ check() {
 }
 
 start_server clean clean
-check "clean" 0 "$tool"
+check_unwritable "clean" 0 "$tool"
 stop_servers
 
 start_server infected inside
-check "infected" 1 "$tool"
+check_unwritable "infected" 1 "$tool"
 stop_servers
 
-check "incomplete (VDMDBG.DLL missing)" 3 "$tool" vdmdbg=d
-check "signature missing" 2 "$fixtures/vexorin_without_signature.exe"
+check_unwritable "incomplete (VDMDBG.DLL missing)" 3 "$tool" vdmdbg=d
+check_unwritable "signature missing" 2 "$fixtures/vexorin_without_signature.exe"
 
 [ "$failures" = 0 ] || { echo "$failures case(s) failed"; exit 1; }
