@@ -59,7 +59,7 @@ wine_create_prefix() {
         echo "Creating the Wine prefix in $WINEPREFIX (about a minute, once)"
         rm -rf "$WINEPREFIX"
         mkdir -p "$WINEPREFIX"
-        if timeout 400 wine wineboot --init </dev/null >/dev/null 2>&1 &&
+        if timeout 200 wine wineboot --init </dev/null >/dev/null 2>&1 &&
             timeout 200 wineserver -w && [ -f "$WINEPREFIX/system.reg" ]; then
             touch "$WINEPREFIX/.vexorin-ready"
             return 0
