@@ -3,14 +3,7 @@
 # whole standard output and its exit status with what each case expects.
 # Needs the Wine session of tools/wine_env.sh (started by tools/test.sh).
 #   command_line_test.sh <win32 build directory>
-set -u
-build=$1
-tool=$build/Vexorin.exe
-fixtures=$build/tests/win32
-work=$(mktemp -d)
-failures=0
 source "$(dirname "$0")/tool_runs.sh"
-trap 'stop_servers; rm -rf "$work"' EXIT
 
 check "no database server: clean" 0 "$banner$clean" wine "$tool"
 check "arguments change nothing" 0 "$banner$clean" wine "$tool" /? --scan x

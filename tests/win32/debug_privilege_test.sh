@@ -4,14 +4,7 @@
 # be loaded, as Windows NT and as Windows 98. Needs the Wine session of
 # tools/wine_env.sh.
 #   debug_privilege_test.sh <win32 build directory>
-set -u
-build=$1
-tool=$build/Vexorin.exe
-fixtures=$build/tests/win32
-work=$(mktemp -d)
-failures=0
 source "$(dirname "$0")/tool_runs.sh"
-trap 'stop_servers; rm -rf "$work"' EXIT
 
 wine "$fixtures/debug_privilege_test.exe" || failures=$((failures + 1))
 

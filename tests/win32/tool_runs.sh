@@ -1,9 +1,17 @@
-# Sourced by the Wine test scripts that run the tool: stand-in database
-# servers, the lines the tool prints, and check, which compares a whole run.
-# Expects $work (a scratch folder), $fixtures (the folder holding the test
-# programs) and $tool (Vexorin.exe, whose signature the stand-ins carry), and
-# counts failed checks in $failures.
+# Sourced by the Wine test scripts that run the tool, whose one argument is the
+# win32 build directory: stand-in database servers, the lines the tool prints,
+# and check, which compares a whole run. Sets $tool (Vexorin.exe, whose
+# signature the stand-ins carry), $fixtures (the test programs) and $work (a
+# scratch folder, removed at exit with every stand-in), and counts failed
+# checks in $failures.
+set -u
+build=$1
+tool=$build/Vexorin.exe
+fixtures=$build/tests/win32
+work=$(mktemp -d)
+failures=0
 server_pids=()
+trap 'stop_servers; rm -rf "$work"' EXIT
 
 # start_server <folder> <layout> [behaviour]: runs the stand-in as
 # <folder>\Binn\sqlservr.exe and sets server_address to where its signature starts.

@@ -3,14 +3,7 @@
 # written: the exit status must still tell the verdict, and the tool must
 # neither hang nor crash. Needs the Wine session of tools/wine_env.sh.
 #   unwritable_output_test.sh <win32 build directory>
-set -u
-build=$1
-tool=$build/Vexorin.exe
-fixtures=$build/tests/win32
-work=$(mktemp -d)
-failures=0
 source "$(dirname "$0")/tool_runs.sh"
-trap 'stop_servers; rm -rf "$work"' EXIT
 
 # expect <case> <expected status> <status>; timeout(1) ends a hung run with 124.
 expect() {
